@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+namespace platform {
+
+// A multi-line edit whose text uses CR LF line breaks, as memos do on the ERP's platform: a memo's
+// text written whole into the letter takes two cells per line break.
+class Memo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit Memo(QWidget* parent = nullptr);
+
+    // The lines joined by CR LF; no line break after the last line.
+    QString text() const;
+    // CR LF, LF and CR alone all start a new line.
+    void setText(const QString& text);
+};
+
+} // namespace platform

@@ -1,0 +1,3 @@
+#include "run/ReminderRun.h"
+
+void ReminderRun::DispararEmails() { }

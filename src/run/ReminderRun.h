@@ -1,0 +1,7 @@
+#pragma once
+
+// The reminder run: placeholder until the run is built.
+class ReminderRun {
+public:
+    void DispararEmails();
+};
