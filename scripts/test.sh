@@ -16,3 +16,4 @@ ctest --preset dev -j "$jobs"
 
 echo "== format"
 cmake --build --preset dev --target format-check
+FUZZ_SECONDS=${FUZZ_SECONDS:-60} ./scripts/fuzz.sh
