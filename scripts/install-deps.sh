@@ -11,7 +11,7 @@ packages=(
   # run
   libqt6network6 libssl3 ca-certificates fonts-liberation2 fonts-dejavu-core
   # tests, sandbox and benchmarks: private servers, a real X server, a fixed clock
-  mariadb-server mariadb-client python3 python3-aiosmtpd openssl xvfb xauth xdotool faketime
+  mariadb-server mariadb-client python3 python3-aiosmtpd openssl xvfb xauth xdotool faketime x11-utils
   time procps desktop-file-utils dpkg-dev file
 )
 

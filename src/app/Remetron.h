@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -63,21 +65,46 @@ public:
     QLabel* Label17 = nullptr;
     platform::NumericEdit* historico = nullptr;
 
-    // The path of ERP.INI: the executable's folder (see Settings).
-    QString settingsPath() const;
-
-    // Event handlers.
+    // Event handlers. Qt's events reach them through the overrides below and the buttons' clicks,
+    // each body under the standard error handler (platform::Application::guarded).
+    // Run by the constructor: the persisted fields from ERP.INI, then DateEdit1 <- today. Never fails.
     void FormCreate();
+    // Run when the window is being shown, before it is visible on the screen: pending events are
+    // processed once, then the reminder run. Errors escape to the caller.
     void FormShow();
+    // Run by every close: the persisted fields are written to ERP.INI. Raises
+    // platform::InOutError when the file cannot be written; the close then does not complete.
     void FormClose();
+    // "Fechar": closes the window, which ends the program.
     void Button1Click();
+    // "Disparar": the reminder run again. Errors escape to the caller.
     void Button3Click();
 
+    // Tests only: seams that let the handlers be driven without a database or a mail server.
+    struct TestSeams {
+        // Called as FormCreate begins, with every control still at its form default.
+        std::function<void(const TForm_Remetron&)> beforeLoad;
+        // While set, the reminder run calls this instead of doing its own work.
+        std::function<void(TForm_Remetron&)> run;
+    };
+    // Replaces the seams for every window created or run afterwards; empty ones restore the program.
+    static void setSeamsForTesting(TestSeams seams);
+
 protected:
+    // A show by the program (not a restore by the window system) runs FormShow, before the window is
+    // mapped on the screen.
     void showEvent(QShowEvent* event) override;
+    // Every close, whatever asked for it ("Fechar", the run, the window manager): a completed
+    // FormClose accepts it and asks the application to end (platform::Application::terminate); a
+    // failed one has its error shown and keeps the window open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void createControls();
+    void placeControls();
+    void orderTabs();
+
+    // The reminder run: its entry point, whatever starts it.
     void DispararEmails();
 };
 

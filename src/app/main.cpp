@@ -10,8 +10,7 @@ int main(int argc, char** argv)
     platform::Application::setTitle(QStringLiteral("Remetron"));
     TForm_Remetron window;
     Form_Remetron = &window;
-    window.show();
-    const int code = QApplication::exec();
+    const int code = platform::Application::run(window);
     Form_Remetron = nullptr;
     return code;
 }

@@ -5,13 +5,16 @@
 namespace platform {
 
 namespace {
-// A validator runs on every change, typed, pasted or set, so lower-casing there covers all three.
+// QLineEdit runs its validator on every change, typed, pasted or set with setText(), so lower-casing
+// here covers all three.
 class LowerCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int& /*pos*/) const override
+    State validate(QString& input, int& position) const override
     {
         input = input.toLower();
+        // Lower-casing may change the length (U+0130 becomes two code units).
+        position = qMin(position, static_cast<int>(input.size()));
         return Acceptable;
     }
 };
@@ -24,14 +27,20 @@ Edit::Edit(QWidget* parent)
 
 void Edit::setLowerCase(bool on)
 {
+    if (on == m_lowerCase)
+        return;
     m_lowerCase = on;
+    const QValidator* old = validator();
     setValidator(on ? new LowerCaseValidator(this) : nullptr);
+    delete old;
+    // QLineEdit validates only a text that differs from the one it holds.
     if (on)
-        QLineEdit::setText(text().toLower());
+        setText(text().toLower());
 }
 
 void Edit::setPasswordChar(QChar character)
 {
+    m_passwordChar = character;
     if (character.isNull()) {
         setEchoMode(QLineEdit::Normal);
         setStyleSheet(QString());
@@ -39,11 +48,6 @@ void Edit::setPasswordChar(QChar character)
     }
     setEchoMode(QLineEdit::Password);
     setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }").arg(character.unicode()));
-}
-
-void Edit::setText(const QString& text)
-{
-    QLineEdit::setText(m_lowerCase ? text.toLower() : text);
 }
 
 } // namespace platform

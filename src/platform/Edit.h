@@ -11,17 +11,18 @@ class Edit : public QLineEdit {
 public:
     explicit Edit(QWidget* parent = nullptr);
 
+    // On: the text held now and every later change are lower-cased.
     void setLowerCase(bool on);
     bool lowerCase() const { return m_lowerCase; }
 
-    // '*' masks the text; a null character shows it.
+    // A non-null character masks the text, shown once per character; a null character shows it.
+    // The text itself is unchanged, and a masked edit does not copy it to the clipboard.
     void setPasswordChar(QChar character);
-
-    // setText() of QLineEdit bypasses the validator's fix-up; this one lower-cases as typing does.
-    void setText(const QString& text);
+    QChar passwordChar() const { return m_passwordChar; }
 
 private:
     bool m_lowerCase = false;
+    QChar m_passwordChar;
 };
 
 } // namespace platform

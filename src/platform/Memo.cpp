@@ -1,6 +1,6 @@
 #include "platform/Memo.h"
 
-#include <QRegularExpression>
+#include <QTextDocument>
 
 namespace platform {
 
@@ -12,9 +12,12 @@ Memo::Memo(QWidget* parent)
 
 QString Memo::text() const
 {
-    QString plain = toPlainText();
-    plain.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return plain;
+    // toPlainText() would turn non-breaking spaces into spaces; the raw text keeps every character
+    // and marks line breaks with the paragraph separator (Enter) or the line separator (Shift+Enter).
+    QString raw = document()->toRawText();
+    raw.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
+    raw.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
+    return raw;
 }
 
 void Memo::setText(const QString& text)
